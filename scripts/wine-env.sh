@@ -26,3 +26,33 @@ kelar_wine_prefix() {
     ) 9>"$WINEPREFIX.lock"
   fi
 }
+
+# kelar_wine_server_up [SECONDS]: make sure the prefix's wineserver and Wine's
+# own system processes (services.exe and friends) are running, started with
+# their standard handles on /dev/null. Otherwise the first Windows program of
+# a session starts them, they inherit its output pipe, and whoever reads that
+# pipe (CTest's test discovery) waits until the wineserver ends.
+# SECONDS is how long an idle server started here lingers (default: forever).
+kelar_wine_server_up() {
+  if kelar_wine_server_running; then return 0; fi
+  (
+    flock 9
+    if ! kelar_wine_server_running; then
+      "$KELAR_WINESERVER" -p${1:-} </dev/null >/dev/null 2>&1
+      "$KELAR_WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# True when a wineserver serves $WINEPREFIX. A server works in a folder named
+# after the device and inode of its prefix; the folder's parent differs
+# between Wine builds, so look at the running servers instead.
+kelar_wine_server_running() {
+  local want pid cwd
+  want="server-$(stat -c '%d %i' "$WINEPREFIX" | { read -r d i; printf '%x-%x' "$d" "$i"; })"
+  for pid in $(pgrep -x 'wineserver64|wineserver' 2>/dev/null); do
+    cwd="$(readlink "/proc/$pid/cwd" 2>/dev/null)" || continue
+    [ "${cwd##*/}" = "$want" ] && return 0
+  done
+  return 1
+}
