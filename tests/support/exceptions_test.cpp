@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ui_language.h"
+
 namespace kelar {
 namespace {
 
@@ -18,9 +20,15 @@ TEST(CheckHResult, SuccessCodesReturnAndFailuresThrowTheirValue) {
 
 TEST(ExceptionMessages, StringAndRegistryMessagesAreTheirTextUnchanged) {
   const std::string bytes("caf\xE9 \x01 %s %d", 12);
-  EXPECT_EQ(StringException(bytes).Message(), bytes);
   const std::string path = ".DEFAULT\\Software\\Kelar\\Vyn\\Systems";
-  EXPECT_EQ(RegistryKeyMissing(path).Message(), path);
+  // Neither depends on the interface language.
+  const int saved = CurrentUiLanguage;
+  for (int uiLanguage : {4, 2, 7}) {
+    CurrentUiLanguage = uiLanguage;
+    EXPECT_EQ(StringException(bytes).Message(), bytes);
+    EXPECT_EQ(RegistryKeyMissing(path).Message(), path);
+  }
+  CurrentUiLanguage = saved;
   try {
     throw StringException("x");
   } catch (const VeloraException& e) {
