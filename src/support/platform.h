@@ -15,8 +15,10 @@ std::uint32_t AnsiCodePage();
 // The current user's default locale identifier (GetUserDefaultLCID).
 std::uint32_t UserDefaultLocale();
 
-// MultiByteToWideChar(codePage, 0, ...) over exactly `bytes`. Returns
-// nullopt-like empty text with `ok` false when the platform reports failure.
+// MultiByteToWideChar(codePage, 0, ...) over exactly `bytes` (the code-page
+// conversions include the terminating NUL in them). Returns empty text with
+// `ok` false when the platform reports failure, for example for a code page
+// it does not know.
 struct WideResult {
   std::u16string text;
   bool ok = false;

@@ -1,6 +1,8 @@
 // Win32 answers to the platform questions of the portable core.
 #include <windows.h>
 
+#include <climits>
+
 #include "support/platform.h"
 
 namespace kelar::platform {
@@ -15,6 +17,9 @@ WideResult MultiByteToWide(std::uint32_t codePage, std::string_view bytes) {
     result.ok = true;
     return result;
   }
+  // The Win32 calls count in int: a longer text is refused rather than
+  // converted in part.
+  if (bytes.size() > INT_MAX - 6) return {};
   // Sized up front (one unit per byte plus slack) so no size query is made.
   result.text.resize(bytes.size() + 6);
   int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
@@ -33,12 +38,15 @@ BytesResult WideToMultiByte(std::uint32_t codePage, std::u16string_view text) {
     return result;
   }
   const size_t perUnit = codePage == 932 ? 2 : codePage == 65000 ? 6 : 8;
+  if (text.size() > INT_MAX / perUnit) return {};
   result.bytes.resize(text.size() * perUnit);
   int n = WideCharToMultiByte(codePage, 0, reinterpret_cast<const wchar_t*>(text.data()),
                               static_cast<int>(text.size()), result.bytes.data(),
                               static_cast<int>(result.bytes.size()), nullptr, nullptr);
   if (n <= 0) return {};
   result.bytes.resize(static_cast<size_t>(n));
+  // The room asked for is up to eight times the text; keep only what it holds.
+  result.bytes.shrink_to_fit();
   result.ok = true;
   return result;
 }

@@ -12,6 +12,9 @@ namespace kelar::test {
 namespace {
 
 constexpr wchar_t kChildVariable[] = L"KELAR_FRESH_PROCESS";
+// Where the test executables were built: the parent's folder, handed down so
+// that a child can still copy fakes and other build outputs.
+constexpr wchar_t kBuildFolderVariable[] = L"KELAR_TEST_BUILD_FOLDER";
 
 std::wstring Widen(const std::string& s) {
   return std::wstring(s.begin(), s.end());  // test names are ASCII
@@ -72,8 +75,15 @@ std::wstring MakeFreshFolder() {
   }
 }
 
+std::wstring BuildFolder() {
+  wchar_t value[MAX_PATH * 2];
+  DWORD n = GetEnvironmentVariableW(kBuildFolderVariable, value, MAX_PATH * 2);
+  if (n > 0 && n < MAX_PATH * 2) return std::wstring(value, n);
+  return ExecutableFolder();
+}
+
 void CopyInto(const std::wstring& folder, const std::vector<FolderFile>& files) {
-  const std::wstring exeFolder = ExecutableFolder();
+  const std::wstring exeFolder = BuildFolder();
   for (const FolderFile& f : files) {
     std::wstring source = PathIsRelativeW(f.source.c_str()) ? exeFolder + f.source : f.source;
     std::wstring target = folder + f.target;
@@ -107,28 +117,44 @@ void DeleteTree(const std::wstring& folder) {
   RemoveDirectoryW(base.c_str());
 }
 
+namespace {
+
+std::wstring SelfPath() {
+  wchar_t self[MAX_PATH * 2];
+  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
+  return std::wstring(self, n);
+}
+
+}  // namespace
+
 void RunCurrentTestInFreshProcess(const std::vector<FolderFile>& files, unsigned timeoutMs) {
+  const std::wstring selfPath = SelfPath();
+  RunCurrentTestInFreshProcessAs(selfPath.substr(selfPath.find_last_of(L'\\') + 1), files,
+                                 timeoutMs);
+}
+
+void RunCurrentTestInFreshProcessAs(const std::wstring& exeTarget,
+                                    const std::vector<FolderFile>& files, unsigned timeoutMs) {
   const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
   ASSERT_NE(info, nullptr);
   const std::wstring folder = MakeFreshFolder();
 
-  wchar_t self[MAX_PATH * 2];
-  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
-  std::wstring selfPath(self, n);
-  std::wstring exeName = selfPath.substr(selfPath.find_last_of(L'\\') + 1);
-  std::vector<FolderFile> all{FolderFile(selfPath, exeName)};
+  std::vector<FolderFile> all{FolderFile(SelfPath(), exeTarget)};
   all.insert(all.end(), files.begin(), files.end());
   CopyInto(folder, all);
 
+  const std::wstring exePath = folder + exeTarget;
+  const std::wstring workFolder = exePath.substr(0, exePath.find_last_of(L'\\') + 1);
   std::wstring filter = Widen(std::string(info->test_suite_name()) + "." + info->name());
-  std::wstring commandLine = L"\"" + folder + exeName + L"\" --gtest_filter=" + filter;
+  std::wstring commandLine = L"\"" + exePath + L"\" --gtest_filter=" + filter;
 
   SetEnvironmentVariableW(kChildVariable, L"1");
+  SetEnvironmentVariableW(kBuildFolderVariable, BuildFolder().c_str());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                folder.c_str(), &startup, &process);
+                                workFolder.c_str(), &startup, &process);
   DWORD startError = GetLastError();
   SetEnvironmentVariableW(kChildVariable, nullptr);
   ASSERT_TRUE(started) << "CreateProcess failed, error " << startError;

@@ -17,7 +17,7 @@
 namespace kelar::test {
 
 // A file to place in the fresh program folder: `source` is an absolute path
-// or a path relative to the folder of the running test executable;
+// or a path relative to BuildFolder();
 // `target` is relative to the new program folder (subfolders are created).
 struct FolderFile {
   std::wstring source;
@@ -31,6 +31,10 @@ bool IsFreshProcess();
 
 // Folder holding the running executable, with a trailing backslash.
 std::wstring ExecutableFolder();
+
+// Folder holding the test executables as built (also inside a fresh
+// process), with a trailing backslash. Relative FolderFile sources start here.
+std::wstring BuildFolder();
 
 // Creates a new empty folder C:\kelar-tests\<test>-<n>\ and returns it with a
 // trailing backslash.
@@ -48,6 +52,14 @@ void DeleteTree(const std::wstring& folder);
 // `timeoutMs`.
 void RunCurrentTestInFreshProcess(const std::vector<FolderFile>& files, unsigned timeoutMs = 120000);
 
+// The same, with this executable copied to `exeTarget` (relative to the fresh
+// folder, subfolders allowed, e.g. L"x.y\\engine.old.exe") for cases that
+// depend on the executable's own name or folder. The child runs in the folder
+// that holds it.
+void RunCurrentTestInFreshProcessAs(const std::wstring& exeTarget,
+                                    const std::vector<FolderFile>& files,
+                                    unsigned timeoutMs = 120000);
+
 }  // namespace kelar::test
 
 #define KELAR_IN_FRESH_PROCESS(...)                                    \
@@ -56,4 +68,12 @@ void RunCurrentTestInFreshProcess(const std::vector<FolderFile>& files, unsigned
       ::kelar::test::RunCurrentTestInFreshProcess(__VA_ARGS__);        \
       return;                                                          \
     }                                                                  \
+  } while (0)
+
+#define KELAR_IN_FRESH_PROCESS_AS(exeTarget, ...)                              \
+  do {                                                                         \
+    if (!::kelar::test::IsFreshProcess()) {                                    \
+      ::kelar::test::RunCurrentTestInFreshProcessAs(exeTarget, __VA_ARGS__);   \
+      return;                                                                  \
+    }                                                                          \
   } while (0)
