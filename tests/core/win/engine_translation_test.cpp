@@ -163,3 +163,25 @@ TEST_F(EngineTranslation, FirstEngineQuarantinesOnceAndCreatesNoFolderBeforeTran
 
 }  // namespace
 }  // namespace kelar
+
+namespace kelar {
+namespace {
+
+using namespace kelar::test;
+
+TEST(EngineLockFeatures, ComeFromTheCurrentEngineAndRestoreTheLanguage) {
+  const int saved = CurrentUiLanguage;
+  CurrentUiLanguage = kUiGerman;
+  std::u16string document;
+  {
+    EngineLock lock(Options(u"ps", u"en", u"<t:Option Name=\"UILanguage\">fr</t:Option>"));
+    document = lock.Features();
+  }
+  EXPECT_NE(document.find(u"&lt;UIName&gt;Entr\u00E9e&lt;/UIName&gt;"), std::u16string::npos);
+  EXPECT_EQ(document.find(u"&lt;TD&gt;"), std::u16string::npos);
+  EXPECT_EQ(CurrentUiLanguage, kUiGerman);
+  CurrentUiLanguage = saved;
+}
+
+}  // namespace
+}  // namespace kelar
