@@ -75,5 +75,5 @@ function(kelar_add_tests folder)
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${folder} TIMEOUT 300)
+    PROPERTIES LABELS ${folder} TIMEOUT 120)
 endfunction()
