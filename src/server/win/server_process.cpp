@@ -8,11 +8,15 @@
 #include "server/win/class_factory.h"
 #include "server/win/exe_module.h"
 #include "server/win/registration.h"
+#include "threading/win/thread.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace kelar {
 namespace {
+
+// How long the ending process waits for job workers still winding down.
+constexpr DWORD kWorkerGraceMs = 5000;
 
 int CompareWithSystem(const char* left, const char* right) { return lstrcmpiA(left, right); }
 
@@ -45,10 +49,11 @@ void Serve(CExeModule& module) {
   // been handed a new engine between the last release and the revocation.
   // Serve it until the count is back at 0; no new ones can come now.
   while (module.LockCount() > 0) RunMessageLoop();
-  // TODO: wait, bounded, for job workers that are still releasing a client's
-  // source and sink after their done event, so that those objects are
-  // released before the process goes (needs a count of live workers from
-  // the threading library).
+  // A job's worker may still be releasing the client's source and sink
+  // after its caller has returned: give it a moment, so the client's
+  // objects are released before the process goes. Bounded, because a dead
+  // client can make such a release wait for the RPC layer.
+  Thread::WaitForWorkers(kWorkerGraceMs);
 }
 
 }  // namespace

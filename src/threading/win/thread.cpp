@@ -7,6 +7,21 @@
 #include "support/exceptions.h"
 
 namespace kelar {
+namespace {
+
+// Workers resumed and not yet ended.
+std::atomic<long> g_liveWorkers{0};
+
+}  // namespace
+
+bool Thread::WaitForWorkers(DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (g_liveWorkers.load() > 0) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(10);
+  }
+  return true;
+}
 
 // The entry routine's own view of its object. The worker reads it before it
 // touches the object: when the object never became whole, the creator sets
@@ -58,8 +73,10 @@ void Thread::Resume() {
   // From here the block belongs to the worker, which frees it.
   StartBlock* block = start_;
   start_ = nullptr;
+  ++g_liveWorkers;
   if (ResumeThread(handle_.Get()) == static_cast<DWORD>(-1)) {
     const DWORD error = GetLastError();
+    --g_liveWorkers;
     start_ = block;  // still ours: the destructor ends the worker
     Release();       // the reference the worker will never drop
     throw SystemErrorException("ResumeThread", error);
@@ -99,6 +116,7 @@ unsigned __stdcall Thread::ThreadEntry(void* argument) {
     self->SetStatus(kThreadFailed);
   }
   self->Release();
+  --g_liveWorkers;
   _endthreadex(0);
   return 0;
 }

@@ -50,6 +50,12 @@ class Thread {
   // finish first.
   std::int32_t Status() const { return status_.load(); }
 
+  // Waits until every worker that was resumed has ended (its last line
+  // included: releasing what its object held), or `timeoutMs` has passed.
+  // True when none is left. For the end of a process, so that objects of
+  // other processes held by a job are released before the process goes.
+  static bool WaitForWorkers(DWORD timeoutMs);
+
  protected:
   // Creates the worker, suspended. Raises HResultException(E_FAIL) when the
   // runtime cannot create it; then no worker exists.

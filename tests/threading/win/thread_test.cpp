@@ -207,6 +207,19 @@ TEST_F(ThreadTest, WhicheverReleaseComesLastDestroysTheObjectOnce) {
   }
 }
 
+// The ending server waits for workers that are still winding down.
+TEST_F(ThreadTest, WaitForWorkersReturnsOnceTheLastWorkerHasEnded) {
+  AutoResetEvent gate;
+  ProbeJob* job = new ProbeJob([&] { WaitForSingleObject(gate.Get(), 10000); });
+  job->AddRef();
+  job->Resume();
+  job->Release();
+  EXPECT_FALSE(Thread::WaitForWorkers(50));
+  SetEvent(gate.Get());
+  EXPECT_TRUE(Thread::WaitForWorkers(10000));
+  EXPECT_EQ(record_.destroyed, 1);  // its object went with it
+}
+
 TEST_F(ThreadTest, AJobWhoseConstructorFailsLeavesNoSuspendedWorkerBehind) {
   for (int i = 0; i < 10; ++i) {
     EXPECT_THROW((void)new BrokenJob(), StringException);
