@@ -40,6 +40,11 @@ kelar_wine_server_up() {
     if ! kelar_wine_server_running; then
       "$KELAR_WINESERVER" -p${1:-} </dev/null >/dev/null 2>&1
       "$KELAR_WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+      # The first program that needs a desktop (cscript, anything with a
+      # window) starts explorer.exe for it, which keeps that program's
+      # handles for the whole session too: start it here, on /dev/null.
+      printf '' > "$WINEPREFIX/drive_c/kelar-warm-up.js"
+      "$KELAR_WINE" cscript.exe //nologo 'C:\kelar-warm-up.js' </dev/null >/dev/null 2>&1 || true
     fi
   ) 9>"$WINEPREFIX.lock"
 }
