@@ -23,7 +23,7 @@ inline constexpr std::uint32_t kCodePageUtf8 = 65001;
 std::string WideToCodePage(std::u16string_view text, std::uint32_t codePage);
 
 // Converts `bytes` as if followed by a NUL byte and ends the text just before
-// the first U+0000 it produces. A 0x00 byte therefore cuts the text there,
+// the first U+0000 it produces. A 0x00 byte where a character starts therefore cuts the text there,
 // and an incomplete UTF-8 sequence at the end takes that NUL as its last
 // byte. Malformed UTF-8 decodes by plain arithmetic and never fails. Empty
 // when the platform fails.
