@@ -15,32 +15,6 @@ namespace {
 using code_page_tables::FromWideEntry;
 using code_page_tables::SingleByteTable;
 
-// Output space for one conversion, sized before converting so that no size
-// query is needed and nothing is cut short: on the stack for everyday texts,
-// from the heap for the rare long one.
-template <typename Unit>
-class ScratchBuffer {
- public:
-  explicit ScratchBuffer(std::size_t count) : data_(stack_), capacity_(count) {
-    if (count > kStackCount) {
-      heap_.reset(new Unit[count]);
-      data_ = heap_.get();
-    }
-  }
-  ScratchBuffer(const ScratchBuffer&) = delete;
-  ScratchBuffer& operator=(const ScratchBuffer&) = delete;
-
-  Unit* Data() { return data_; }
-  std::size_t Capacity() const { return capacity_; }
-
- private:
-  static constexpr std::size_t kStackCount = 4096 / sizeof(Unit);
-  Unit stack_[kStackCount];
-  std::unique_ptr<Unit[]> heap_;
-  Unit* data_;
-  std::size_t capacity_;
-};
-
 const SingleByteTable* FindSingleByteTable(std::uint32_t codePage) {
   for (std::size_t i = 0; i < code_page_tables::kSingleByteTableCount; ++i) {
     if (code_page_tables::kSingleByteTables[i].codePage == codePage) {
@@ -121,10 +95,34 @@ bool IsLowSurrogate(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFF
 
 // A lone surrogate is written as its own three-byte value so that text which
 // is not well-formed UTF-16 still survives a round trip.
+// The number of bytes EncodeUtf8 writes for `text` given room enough.
+std::size_t Utf8Length(std::u16string_view text) {
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::uint32_t value = text[i++];
+    if (value < 0x80) {
+      length += 1;
+    } else if (value < 0x800) {
+      length += 2;
+    } else if (IsHighSurrogate(value) && i < text.size() && IsLowSurrogate(text[i])) {
+      ++i;
+      length += 4;
+    } else {
+      length += 3;
+    }
+  }
+  return length;
+}
+
 std::size_t EncodeUtf8(std::u16string_view text, char* out, std::size_t capacity) {
   std::size_t written = 0;
   for (std::size_t i = 0; i < text.size();) {
     std::uint32_t value = text[i++];
+    if (value < 0x80) {  // most text: one byte, nothing to assemble
+      if (written == capacity) break;
+      out[written++] = static_cast<char>(value);
+      continue;
+    }
     if (IsHighSurrogate(value) && i < text.size() && IsLowSurrogate(text[i])) {
       value = ((value - 0xD800) << 10) + (text[i++] - 0xDC00u) + 0x10000;
     }
@@ -199,6 +197,11 @@ std::size_t BytesPerUnit(std::uint32_t codePage) {
   return 8;
 }
 
+// Bytes per unit of the encoders of our own other than UTF-8.
+std::size_t BytesPerOwnUnit(std::uint32_t codePage) {
+  return (codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be) ? 2 : 1;
+}
+
 std::u16string UpToFirstNul(const char16_t* units, std::size_t count) {
   return std::u16string(units, std::find(units, units + count, u'\0'));
 }
@@ -217,16 +220,20 @@ std::string WideToCodePage(std::u16string_view text, std::uint32_t codePage) {
     return std::move(result.bytes);
   }
 
-  ScratchBuffer<char> out(text.size() * perUnit);
+  // Our own encoders write straight into the result, sized exactly (UTF-8
+  // counted first), so the text is never cut short and fresh memory is
+  // touched once, not twice.
+  std::string out(codePage == kCodePageUtf8 ? Utf8Length(text) : text.size() * BytesPerOwnUnit(codePage), '\0');
   std::size_t written = 0;
   if (codePage == kCodePageUtf8) {
-    written = EncodeUtf8(text, out.Data(), out.Capacity());
+    written = EncodeUtf8(text, out.data(), out.size());
   } else if (codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be) {
-    written = EncodeUtf16(text, codePage == kCodePageUtf16Be, out.Data(), out.Capacity());
+    written = EncodeUtf16(text, codePage == kCodePageUtf16Be, out.data(), out.size());
   } else {
-    written = EncodeSingleByte(text, *FindSingleByteTable(codePage), out.Data(), out.Capacity());
+    written = EncodeSingleByte(text, *FindSingleByteTable(codePage), out.data(), out.size());
   }
-  return std::string(out.Data(), written);
+  out.resize(written);
+  return out;
 }
 
 std::u16string CodePageToWide(std::string_view bytes, std::uint32_t codePage) {
@@ -247,17 +254,20 @@ std::u16string CodePageToWide(std::string_view bytes, std::uint32_t codePage) {
     return UpToFirstNul(result.text.data(), result.text.size());
   }
 
+  // Decoded straight into the result and cut at its first U+0000, instead
+  // of through a scratch buffer and a copy.
   const TerminatedBytes in(bytes);
-  ScratchBuffer<char16_t> out(bytes.size() + 6);
+  std::u16string out(bytes.size() + 6, u'\0');
   std::size_t written = 0;
   if (codePage == kCodePageUtf8) {
-    written = DecodeUtf8(in, out.Data(), out.Capacity());
+    written = DecodeUtf8(in, out.data(), out.size());
   } else if (codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be) {
-    written = DecodeUtf16(in, codePage == kCodePageUtf16Be, out.Data(), out.Capacity());
+    written = DecodeUtf16(in, codePage == kCodePageUtf16Be, out.data(), out.size());
   } else {
-    written = DecodeSingleByte(in, *table, out.Data(), out.Capacity());
+    written = DecodeSingleByte(in, *table, out.data(), out.size());
   }
-  return UpToFirstNul(out.Data(), written);
+  out.resize(static_cast<std::size_t>(std::find(out.data(), out.data() + written, u'\0') - out.data()));
+  return out;
 }
 
 std::string WideToAnsi(std::u16string_view text) {
