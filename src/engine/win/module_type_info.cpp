@@ -30,17 +30,18 @@ bool ThisModulePath(std::wstring& path) {
   }
 }
 
-HRESULT LoadTypeInfo(const GUID& libraryId, const IID& interfaceId, ITypeInfo** info) {
+HRESULT LoadTypeInfo(const GUID& libraryId, const IID& interfaceId, int resource, ITypeInfo** info) {
   std::wstring path;
   if (!ThisModulePath(path)) {
     const DWORD error = GetLastError();
     return HRESULT_FROM_WIN32(error != 0 ? error : ERROR_MOD_NOT_FOUND);
   }
-  path += L"\\" + std::to_wstring(kClientTypeLibraryResource);
+  path += L"\\" + std::to_wstring(resource);
 
   ComPtr<ITypeLib> library;
-  // REGKIND_NONE: the library describes a caller's interfaces and is never
-  // registered by us.
+  // REGKIND_NONE: loading must never register the library (the client one
+  // describes a caller's interfaces; the engine's is registered only by
+  // /RegServer).
   HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
   if (FAILED(hr)) return hr;
 
@@ -65,7 +66,7 @@ HRESULT ModuleTypeInfo::Get(ITypeInfo** info) {
   ITypeInfo* current = info_;
   if (current == nullptr) {
     ITypeInfo* loaded = nullptr;
-    const HRESULT hr = LoadTypeInfo(libraryId_, interfaceId_, &loaded);
+    const HRESULT hr = LoadTypeInfo(libraryId_, interfaceId_, resource_, &loaded);
     if (FAILED(hr)) return hr;
     // Two threads may load at once; the first to store wins.
     current = static_cast<ITypeInfo*>(

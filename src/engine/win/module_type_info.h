@@ -12,13 +12,15 @@ namespace kelar {
 // Resource index of the client-interface type library (TYPELIB 2) in the
 // server and in every program that uses the in-memory source and sink.
 constexpr int kClientTypeLibraryResource = 2;
+// Resource index of the engine's own type library (TYPELIB 1) in the server.
+constexpr int kEngineTypeLibraryResource = 1;
 
 class ModuleTypeInfo {
  public:
-  // `libraryId` names the library expected at the resource: another one
-  // there counts as missing.
-  ModuleTypeInfo(const GUID& libraryId, const IID& interfaceId)
-      : libraryId_(libraryId), interfaceId_(interfaceId) {}
+  // `libraryId` names the library expected at TYPELIB `resource`: another
+  // one there counts as missing.
+  ModuleTypeInfo(const GUID& libraryId, const IID& interfaceId, int resource = kClientTypeLibraryResource)
+      : libraryId_(libraryId), interfaceId_(interfaceId), resource_(resource) {}
   ~ModuleTypeInfo();
   ModuleTypeInfo(const ModuleTypeInfo&) = delete;
   ModuleTypeInfo& operator=(const ModuleTypeInfo&) = delete;
@@ -31,6 +33,7 @@ class ModuleTypeInfo {
  private:
   GUID libraryId_;
   IID interfaceId_;
+  int resource_;
   ITypeInfo* volatile info_ = nullptr;
 };
 

@@ -21,36 +21,6 @@ using Microsoft::WRL::ComPtr;
 namespace kelar {
 namespace {
 
-// Path of the module that holds this code: the server executable.
-bool ThisModulePath(std::wstring& path) {
-  HMODULE module = nullptr;
-  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                          reinterpret_cast<LPCWSTR>(&ThisModulePath), &module)) {
-    return false;
-  }
-  for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
-    path.resize(size);
-    const DWORD length = GetModuleFileNameW(module, path.data(), size);
-    if (length == 0) return false;
-    if (length < size) {
-      path.resize(length);
-      return true;
-    }
-  }
-  return false;
-}
-
-HRESULT LoadEngineTypeInfo(ITypeInfo** info) {
-  std::wstring path;
-  if (!ThisModulePath(path)) return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_MOD_NOT_FOUND);
-  // The engine's own library is TYPELIB 1; loading it must not register it.
-  path += L"\\1";
-  ComPtr<ITypeLib> library;
-  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-  if (FAILED(hr)) return hr;
-  return library->GetTypeInfoOfGuid(IID_IQVSTranslationEngine, info);
-}
-
 // Runs one interface method so that no exception leaves it: a failure inside
 // becomes a failure HRESULT, never a COM error object.
 template <class Body>
@@ -78,12 +48,12 @@ HRESULT TranslationEngine::Create(ModuleLock& module, REFIID iid, void** object)
   return hr;
 }
 
-TranslationEngine::TranslationEngine(ModuleLock& module) : module_(module) { module_.Lock(); }
-
-TranslationEngine::~TranslationEngine() {
-  if (typeInfo_ != nullptr) typeInfo_->Release();
-  module_.Unlock();
+TranslationEngine::TranslationEngine(ModuleLock& module)
+    : module_(module), typeInfo_(LIBID_KelarEngineLib, IID_IQVSTranslationEngine, kEngineTypeLibraryResource) {
+  module_.Lock();
 }
+
+TranslationEngine::~TranslationEngine() { module_.Unlock(); }
 
 HRESULT TranslationEngine::QueryInterface(REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
@@ -107,23 +77,6 @@ ULONG TranslationEngine::Release() {
   return static_cast<ULONG>(left);
 }
 
-HRESULT TranslationEngine::TypeInfo(ITypeInfo** info) {
-  *info = typeInfo_;
-  if (*info != nullptr) return S_OK;
-  ITypeInfo* loaded = nullptr;
-  const HRESULT hr = LoadEngineTypeInfo(&loaded);
-  if (FAILED(hr)) return hr;
-  // Concurrent first calls may both load; the first to store wins.
-  ITypeInfo* stored = static_cast<ITypeInfo*>(
-      InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&typeInfo_), loaded, nullptr));
-  if (stored != nullptr) {
-    loaded->Release();
-    *info = stored;
-  } else {
-    *info = loaded;
-  }
-  return S_OK;
-}
 
 HRESULT TranslationEngine::GetTypeInfoCount(UINT* count) {
   if (count == nullptr) return E_POINTER;
@@ -136,7 +89,7 @@ HRESULT TranslationEngine::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
   *info = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
   ITypeInfo* typeInfo = nullptr;
-  const HRESULT hr = TypeInfo(&typeInfo);
+  const HRESULT hr = typeInfo_.Get(&typeInfo);
   if (FAILED(hr)) return hr;
   typeInfo->AddRef();
   *info = typeInfo;
@@ -146,7 +99,7 @@ HRESULT TranslationEngine::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
 HRESULT TranslationEngine::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   ITypeInfo* typeInfo = nullptr;
-  const HRESULT hr = TypeInfo(&typeInfo);
+  const HRESULT hr = typeInfo_.Get(&typeInfo);
   if (FAILED(hr)) return hr;
   return DispGetIDsOfNames(typeInfo, names, count, ids);
 }
@@ -155,7 +108,7 @@ HRESULT TranslationEngine::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPP
                                   EXCEPINFO* exception, UINT* argumentError) {
   if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   ITypeInfo* typeInfo = nullptr;
-  const HRESULT hr = TypeInfo(&typeInfo);
+  const HRESULT hr = typeInfo_.Get(&typeInfo);
   if (FAILED(hr)) return hr;
   return DispInvoke(static_cast<IQVSTranslationEngine*>(this), typeInfo, id, flags, parameters, result, exception,
                     argumentError);

@@ -8,6 +8,7 @@
 #include <oaidl.h>
 
 #include "engine/module_lock.h"
+#include "engine/win/module_type_info.h"
 #include "kelar_engine.h"
 
 namespace kelar {
@@ -54,13 +55,11 @@ class TranslationEngine final : public IQVSTranslationEngine, public ISupportErr
   explicit TranslationEngine(ModuleLock& module);
   ~TranslationEngine();
 
-  // The interface's type information, loaded at the first IDispatch call and
-  // kept for the object's life. Not owned by the caller.
-  HRESULT TypeInfo(ITypeInfo** info);
-
   volatile LONG references_ = 0;
   ModuleLock& module_;
-  ITypeInfo* volatile typeInfo_ = nullptr;
+  // The interface's type information from the server's own TYPELIB 1,
+  // loaded at the first IDispatch call and kept for the object's life.
+  ModuleTypeInfo typeInfo_;
 };
 
 }  // namespace kelar
